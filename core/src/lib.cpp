@@ -1,3 +1,4 @@
+#include <tavelin/error.hpp>
 #include <tavelin/lib.hpp>
 
 #include <sys/random.h>
@@ -6,9 +7,12 @@
 #include <cerrno>
 #include <cstddef>
 #include <cstdint>
+#include <ostream>
 #include <random>
 
 namespace tavelin {
+
+std::ostream& operator<<(std::ostream& out, const CoreError& error) { return out << error.message; }
 
 std::string core_version() { return "2.7.1"; }
 

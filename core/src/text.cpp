@@ -1,4 +1,4 @@
-#include "text.hpp"
+#include <tavelin/text.hpp>
 
 #include <unicode/locid.h>
 #include <unicode/uchar.h>
@@ -119,6 +119,20 @@ bool is_sequence_character(char32_t c) noexcept {
   const auto category = u_charType(cp);
   return category == U_DECIMAL_DIGIT_NUMBER || category == U_LETTER_NUMBER ||
          category == U_OTHER_NUMBER;
+}
+
+std::string to_valid_utf8(std::string_view s) {
+  std::string out;
+  out.reserve(s.size());
+  for (std::size_t pos = 0; pos < s.size();) {
+    const std::size_t start = pos;
+    if (decode(s, pos)) {
+      out.append(s, start, pos - start);
+    } else {
+      out += "\uFFFD";
+    }
+  }
+  return out;
 }
 
 std::string lowercase(std::string_view s) {

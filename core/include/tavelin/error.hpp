@@ -1,5 +1,6 @@
 #pragma once
 
+#include <iosfwd>
 #include <string>
 
 namespace tavelin {
@@ -14,5 +15,8 @@ struct CoreError {
 
   bool operator==(const CoreError&) const = default;
 };
+
+// Shown as text, an error is its message alone.
+std::ostream& operator<<(std::ostream& out, const CoreError& error);
 
 }  // namespace tavelin

@@ -2,7 +2,9 @@
 
 #include <expected>
 #include <filesystem>
+#include <functional>
 #include <memory>
+#include <mutex>
 #include <shared_mutex>
 #include <string>
 #include <string_view>
@@ -68,9 +70,12 @@ class Store {
  private:
   Store(std::filesystem::path path, Settings settings);
   Result commit(Settings settings);
+  // Copy, edit (which may refuse), commit: the one way a change is made.
+  Result change(const std::function<std::expected<void, CoreError>(Settings&)>& edit);
 
   std::filesystem::path path_;
   std::unique_ptr<std::shared_mutex> lock_;
+  std::unique_ptr<std::mutex> changing_;
   Settings settings_;
 };
 
