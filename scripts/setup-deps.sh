@@ -5,7 +5,9 @@ set -euo pipefail
 
 packages=(
   # toolchain
-  build-essential cmake ninja-build ccache pkg-config clang libclang-rt-14-dev
+  build-essential cmake ninja-build ccache pkg-config
+  # libFuzzer: clang 16 or newer compiles libstdc++ 12's <expected>
+  clang-19 libclang-rt-19-dev
   # core library
   rapidjson-dev libicu-dev
   # tests and benchmarks

@@ -1,8 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <atomic>
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
@@ -10,7 +11,6 @@
 #include <memory>
 #include <mutex>
 #include <optional>
-#include <regex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -32,11 +32,20 @@ struct ParsedLine {
   std::string message;
 };
 
+// Takes a line apart by columns: "yyyy-MM-dd HH:mm:ss.SSS", two spaces, a
+// five-column level word, two spaces, the message.
 std::optional<ParsedLine> parse(const std::string& line) {
-  static const std::regex shape(R"(^(\d{4}-\d{2}-\d{2} \d{2}:\d{2}:\d{2}\.\d{3})  (debug|info |warn |error|fault)  (.*)$)");
-  std::smatch match;
-  if (!std::regex_match(line, match, shape)) return std::nullopt;
-  return ParsedLine{match[1], match[2], match[3]};
+  static constexpr std::string_view stampShape = "dddd-dd-dd dd:dd:dd.ddd";
+  static const std::string words[] = {"debug", "info ", "warn ", "error", "fault"};
+  if (line.size() < 32) return std::nullopt;
+  for (std::size_t i = 0; i < stampShape.size(); ++i) {
+    const bool ok = stampShape[i] == 'd' ? (line[i] >= '0' && line[i] <= '9') : line[i] == stampShape[i];
+    if (!ok) return std::nullopt;
+  }
+  ParsedLine parsed{line.substr(0, 23), line.substr(25, 5), line.substr(32)};
+  if (line.compare(23, 2, "  ") != 0 || line.compare(30, 2, "  ") != 0) return std::nullopt;
+  if (std::find(std::begin(words), std::end(words), parsed.word) == std::end(words)) return std::nullopt;
+  return parsed;
 }
 
 // The file's lines without their line feeds; the file must end with one.
@@ -88,7 +97,7 @@ TEST(LogLine, StampsInLocalTimeAndPadsTheWordToFiveColumns) {
     std::string expected;
   } cases[] = {
       {may, LogLevel::Debug, "bookkeeping", "2024-05-17 08:03:09.042  debug  bookkeeping\n"},
-      {may, LogLevel::Info, "ran open Safari", "2024-05-17 08:03:09.042  info   ran open Safari\n"},
+      {may, LogLevel::Info, "ran open Browser", "2024-05-17 08:03:09.042  info   ran open Browser\n"},
       {may, LogLevel::Default, "Config change refused: x.", "2024-05-17 08:03:09.042  warn   Config change refused: x.\n"},
       {may, LogLevel::Error, "failed x · y", "2024-05-17 08:03:09.042  error  failed x · y\n"},
       {may, LogLevel::Fault, "gone", "2024-05-17 08:03:09.042  fault  gone\n"},
@@ -214,15 +223,17 @@ TEST(LogWriterLines, ManyThreadsLoseNothingAndNeverInterleave) {
   }
   writer.flush();
 
-  const std::regex shape(R"(thread (\d+) line (\d+) end)");
   std::vector<int> next(kThreads, 0);
   const Messages messages = messagesOf(writer.file());
   ASSERT_EQ(messages.size(), std::size_t{kThreads * kLines});
   for (const std::string& message : messages) {
-    std::smatch match;
-    ASSERT_TRUE(std::regex_match(message, match, shape)) << message;
-    const int thread = std::stoi(match[1]);
-    ASSERT_EQ(std::stoi(match[2]), next[static_cast<std::size_t>(thread)]++) << "out of order for thread " << thread;
+    int thread = -1;
+    int line = -1;
+    char end[4] = {};
+    ASSERT_EQ(std::sscanf(message.c_str(), "thread %d line %d %3s", &thread, &line, end), 3) << message;
+    ASSERT_STREQ(end, "end") << message;
+    ASSERT_TRUE(thread >= 0 && thread < kThreads) << message;
+    ASSERT_EQ(line, next[static_cast<std::size_t>(thread)]++) << "out of order for thread " << thread;
   }
 }
 
@@ -302,6 +313,21 @@ TEST_F(LogShared, TapsHearEveryMessageOnTheCallersThreadUntilDropped) {
   Log::info("unheard");
   EXPECT_EQ(first, (std::vector<Heard>{{LogLevel::Debug, "a", me}, {LogLevel::Default, "b", me}, {LogLevel::Error, "c", me}}));
   EXPECT_EQ(second, (std::vector<Heard>{{LogLevel::Debug, "a", me}, {LogLevel::Default, "b", me}}));
+}
+
+TEST_F(LogShared, AnObserverMayLogAndDropItsOwnTap) {
+  ASSERT_EQ(Log::fileURL(), expectedFile()) << "Log was set up from another HOME earlier in this process";
+  std::vector<std::string> heard;
+  std::unique_ptr<LogTap> tap;
+  tap = std::make_unique<LogTap>([&](LogLevel, std::string_view message) {
+    heard.emplace_back(message);
+    if (message == "first") Log::info("echo");  // heard at once, from inside the first delivery
+    if (message == "echo") tap.reset();
+  });
+  Log::info("first");
+  Log::info("after the drop");
+  EXPECT_EQ(tap, nullptr);
+  EXPECT_EQ(heard, (std::vector<std::string>{"first", "echo"}));
 }
 
 TEST_F(LogShared, ATapDroppedWhileItsObserverRunsElsewhereWaitsForItToFinish) {

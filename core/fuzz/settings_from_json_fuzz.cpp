@@ -18,7 +18,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const auto settings = tavelin::settings_from_json(input);
   if (!settings) {
     const std::string& message = settings.error();
-    if (message.find(" at line ") == std::string::npos || !tavelin::text::is_valid_utf8(message)) std::abort();
+    if (message.find(" at line ") == std::string::npos || !tavelin::text::is_valid_utf8(message))
+      std::abort();
     return 0;
   }
   const std::string written = tavelin::settings_to_json(*settings);

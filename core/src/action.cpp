@@ -19,9 +19,6 @@ struct Overload : F... {
 
 // The application's short name from a path or a bundle id.
 std::string app_name(std::string_view identifier) {
-  // A bundle is a folder, so a path to it often comes with a trailing "/"
-  // (a shell completes it that way); the name is the component before it.
-  while (identifier.ends_with('/')) identifier.remove_suffix(1);
   if (const auto slash = identifier.rfind('/'); slash != std::string_view::npos) {
     identifier.remove_prefix(slash + 1);
   }

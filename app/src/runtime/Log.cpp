@@ -63,7 +63,10 @@ void deliverTo(LogTap::Slot& slot, LogLevel level, std::string_view message) {
   }
   deliveries = delivery.outer;
   std::lock_guard lock(slot.mutex);
-  if (--slot.inFlight == 0) slot.idle.notify_all();
+  --slot.inFlight;
+  // The dropping thread may itself be inside the observer, waiting for the
+  // count to fall to its own calls rather than to zero.
+  if (!slot.live) slot.idle.notify_all();
 }
 
 void deliverToTaps(LogLevel level, std::string_view message) {
@@ -83,7 +86,8 @@ std::filesystem::path resolveLogFile() {
   if (home != nullptr && *home != '\0') {
     folder = std::filesystem::path(home) / "Library" / "Logs";
   } else {
-    // An empty HOME would otherwise put the log under /Library at the root.
+    // An empty HOME would otherwise put the log in a Library folder inside
+    // whatever folder the process happened to start in.
     std::error_code error;
     folder = std::filesystem::temp_directory_path(error);
     if (error) folder = "/tmp";
