@@ -237,31 +237,13 @@ TEST(LogWriterLines, ManyThreadsLoseNothingAndNeverInterleave) {
   }
 }
 
-// The process-wide Log is worked out once from HOME, so every test of it
-// shares one temporary home set before its first use (each test runs in its
-// own process under ctest; in a single run they share it).
+// The process-wide Log is worked out once from HOME. Every test process
+// starts with a fresh HOME of its own (see fakes/TestHome.cpp), so these
+// tests read the log where that HOME puts it.
 class LogShared : public ::testing::Test {
  protected:
-  static const TempDir& home() {
-    static const TempDir dir;
-    return dir;
-  }
-
-  void SetUp() override {
-    if (const char* old = std::getenv("HOME")) savedHome_ = old;
-    ::setenv("HOME", home().path().c_str(), 1);
-  }
-  void TearDown() override {
-    if (savedHome_) {
-      ::setenv("HOME", savedHome_->c_str(), 1);
-    } else {
-      ::unsetenv("HOME");
-    }
-  }
-
-  static fs::path expectedFile() { return home().path() / "Library" / "Logs" / "Tavelin.log"; }
-
-  std::optional<std::string> savedHome_;
+  static fs::path home() { return fs::path(std::getenv("HOME")); }
+  static fs::path expectedFile() { return home() / "Library" / "Logs" / "Tavelin.log"; }
 };
 
 TEST_F(LogShared, TheFirstLineMakesTheFolderChainAndEndSessionLeavesEveryLineInTheFile) {
@@ -286,7 +268,7 @@ TEST_F(LogShared, TheFirstLineMakesTheFolderChainAndEndSessionLeavesEveryLineInT
 }
 
 TEST_F(LogShared, TapsHearEveryMessageOnTheCallersThreadUntilDropped) {
-  ASSERT_EQ(Log::fileURL(), expectedFile()) << "Log was set up from another HOME earlier in this process";
+  ASSERT_EQ(Log::fileURL(), expectedFile());
   struct Heard {
     LogLevel level;
     std::string message;
@@ -316,7 +298,7 @@ TEST_F(LogShared, TapsHearEveryMessageOnTheCallersThreadUntilDropped) {
 }
 
 TEST_F(LogShared, AnObserverMayLogAndDropItsOwnTap) {
-  ASSERT_EQ(Log::fileURL(), expectedFile()) << "Log was set up from another HOME earlier in this process";
+  ASSERT_EQ(Log::fileURL(), expectedFile());
   std::vector<std::string> heard;
   std::unique_ptr<LogTap> tap;
   tap = std::make_unique<LogTap>([&](LogLevel, std::string_view message) {
@@ -331,7 +313,7 @@ TEST_F(LogShared, AnObserverMayLogAndDropItsOwnTap) {
 }
 
 TEST_F(LogShared, ATapDroppedWhileItsObserverRunsElsewhereWaitsForItToFinish) {
-  ASSERT_EQ(Log::fileURL(), expectedFile()) << "Log was set up from another HOME earlier in this process";
+  ASSERT_EQ(Log::fileURL(), expectedFile());
   std::mutex mutex;
   std::condition_variable changed;
   bool entered = false;
