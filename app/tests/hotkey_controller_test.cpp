@@ -27,7 +27,8 @@ class HotkeyControllerTest : public ::testing::Test {
   testing::FakeDesktop desktop;
   testing::LogRecorder log;
   std::vector<std::pair<KeyAction, RunningApplicationRef>> ran;
-  HotkeyController controller{service, desktop, [this](const KeyAction& action, RunningApplicationRef target) {
+  HotkeyController controller{service, desktop, [this](const KeyAction& action, RunningApplicationRef target,
+                                                               ActionRunner::Completion) {
                                 ran.emplace_back(action, std::move(target));
                               }};
   int activations = 0;
@@ -105,7 +106,7 @@ TEST(HotkeyControllerStart, AHandlerThatCannotBeInstalledIsLoggedOnce) {
   testing::FakeDesktop desktop;
   testing::LogRecorder log;
   service.installStatus = -108;
-  HotkeyController controller(service, desktop, [](const KeyAction&, RunningApplicationRef) {});
+  HotkeyController controller(service, desktop, [](const KeyAction&, RunningApplicationRef, ActionRunner::Completion) {});
   controller.start([] {});
   EXPECT_THAT(log.lines(),
               ElementsAre(Line{LogLevel::Error, "blocked · could not install the hotkey handler (OSStatus -108)"}));

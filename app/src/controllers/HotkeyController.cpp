@@ -75,7 +75,8 @@ bool HotkeyController::fire(std::uint32_t id) {
   // A copy: the action may change the configuration and so this table.
   const GlobalKey key = std::get<GlobalKey>(found->second.binding);
   Log::info("global " + hotkey_display(key.key_code, key.modifiers) + " · " + key.description);
-  runAction_(key.action, workspace_.frontmostApplication());
+  // Nothing is shown for a global key: the runner's log line is the record.
+  runAction_(key.action, workspace_.frontmostApplication(), [](std::optional<ActionRunner::Failure>) {});
   return true;
 }
 

@@ -10,6 +10,7 @@
 
 #include <tavelin/config.hpp>
 
+#include "controllers/ActionRunner.hpp"
 #include "platform/HotkeyService.hpp"
 #include "platform/Workspace.hpp"
 #include "runtime/Published.hpp"
@@ -23,10 +24,6 @@ class HotkeyController {
   static constexpr std::uint32_t kSignature = fourCharCode("TVLN");
   static constexpr std::uint32_t kActivationId = 1;
   static constexpr std::uint32_t kFirstGlobalId = 100;
-
-  // How a global key's action is run: the action and the application in
-  // front when the chord was pressed.
-  using RunAction = std::function<void(const KeyAction&, RunningApplicationRef)>;
 
   HotkeyController(HotkeyService& service, Workspace& workspace, RunAction runAction);
 

@@ -1,0 +1,21 @@
+#include "controllers/terminal/KittyAdapter.hpp"
+
+#include <utility>
+
+#include "controllers/terminal/LoginShell.hpp"
+
+namespace tavelin::app {
+
+std::vector<std::string> KittyAdapter::arguments(const std::vector<std::string>& loginShell) {
+  std::vector<std::string> arguments{"--single-instance", "--instance-group=tavelin"};
+  arguments.insert(arguments.end(), loginShell.begin(), loginShell.end());
+  return arguments;
+}
+
+void KittyAdapter::run(const std::string& command, const Terminal& /*terminal*/, const std::string& url,
+                       std::function<void(RunOutcome)> completion) {
+  launch_.open(url, arguments(LoginShell::arguments(command, launch_.environment("SHELL"))), true,
+               std::move(completion));
+}
+
+}  // namespace tavelin::app
