@@ -121,7 +121,9 @@ TEST(PermissionController, OnlyAChangeIsPublishedAndLoggedWithSortedNames) {
       controller->refresh();
     }
     EXPECT_EQ(rig.log.lines(), step.lines);
-    EXPECT_EQ(rig.publications, step.lines.empty() ? 0 : 1);
+    if (i > 0) {  // start-up's publication came before anyone listened
+      EXPECT_EQ(rig.publications, step.lines.empty() ? 0 : 1);
+    }
     EXPECT_EQ(controller->granted().value(), step.system);
     rig.log.clear();
   }

@@ -82,8 +82,12 @@ RunOutcome processOutcome(const std::string& path, const std::expected<ProcessRe
 
 std::string displayNameAtPath(const std::string& path) {
   std::string_view name = lastPathComponent(path);
-  constexpr std::string_view entry = ".desktop";
-  if (name.size() > entry.size() && name.ends_with(entry)) name.remove_suffix(entry.size());
+  for (const std::string_view hidden : {".app", ".desktop"}) {
+    if (name.size() > hidden.size() && name.ends_with(hidden)) {
+      name.remove_suffix(hidden.size());
+      break;
+    }
+  }
   return std::string(name);
 }
 

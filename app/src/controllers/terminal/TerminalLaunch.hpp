@@ -66,8 +66,9 @@ class TerminalLaunch {
 // trimmed standard error, or "<name> exited <status>." when that is empty.
 RunOutcome processOutcome(const std::string& path, const std::expected<ProcessResult, std::string>& result);
 
-// The file's last path component. An application's desktop entry drops its
-// ".desktop", as a bundle's ".app" is hidden from people.
+// The file's last path component, less the ".app" of an application bundle
+// or the ".desktop" of an application entry: people know applications by
+// name, not by the form they are stored in.
 std::string displayNameAtPath(const std::string& path);
 
 // `base` + "/" + `component`, with no doubled slash when `base` ends in one.
