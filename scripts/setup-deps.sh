@@ -10,8 +10,13 @@ packages=(
   clang-19 libclang-rt-19-dev
   # core library
   rapidjson-dev libicu-dev
+  # the Linux desktop layer
+  libxcb1-dev libxcb-keysyms1-dev libxcb-ewmh-dev libxcb-icccm4-dev libxcb-randr0-dev libxcb-xtest0-dev
+  libglib2.0-dev
   # tests and benchmarks
   googletest libgtest-dev libgmock-dev libbenchmark-dev
+  # end-to-end and desktop tests: a headless X server, a window manager, clients
+  xvfb xauth openbox xdotool xterm x11-utils x11-xserver-utils
 )
 
 missing=()

@@ -35,18 +35,18 @@ std::shared_ptr<MainWindowController>& MainWindowController::shared() {
 MainWindowController::MainWindowController(Dependencies dependencies)
     : core_(dependencies.core),
       workspace_(dependencies.workspace),
-      main_(dependencies.main),
       keyMonitors_(dependencies.keyMonitors),
       windows_(dependencies.windows),
-      run_(std::move(dependencies.run)),
       showSettings_(std::move(dependencies.showSettings)) {}
 
 std::shared_ptr<MainWindowController> MainWindowController::make(Dependencies dependencies) {
+  MainQueue& main = dependencies.main;
+  RunAction run = std::move(dependencies.run);
   auto controller = std::make_shared<MainWindowController>(std::move(dependencies));
   std::weak_ptr<MainWindowController> weak = controller;
   // A fired sequence takes the window down with the focus returned before its
   // action runs.
-  controller->session_ = SequenceSession::make(controller->core_, controller->main_, controller->run_, [weak] {
+  controller->session_ = SequenceSession::make(controller->core_, main, std::move(run), [weak] {
     auto self = weak.lock();
     if (self && self->isVisible()) self->hide(true);
   });

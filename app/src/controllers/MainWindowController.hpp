@@ -81,10 +81,8 @@ class MainWindowController : public std::enable_shared_from_this<MainWindowContr
 
   Core& core_;
   Workspace& workspace_;
-  MainQueue& main_;
   KeyMonitors& keyMonitors_;
   TypingWindowFactory& windows_;
-  RunAction run_;
   ShowSettings showSettings_;
 
   std::shared_ptr<SequenceSession> session_;

@@ -10,7 +10,7 @@ namespace tavelin::app {
 // so the logic of every window that reads keys is written once and tested with
 // plain values.
 struct KeyEvent {
-  std::uint16_t keyCode = 0;     // the virtual key code of the configuration's chords
+  std::uint32_t keyCode = 0;     // the virtual key code of the configuration's chords
   std::uint32_t modifiers = 0;   // the Carbon mask: cmd_key, shift_key, option_key, control_key
   std::string characters;        // the text the press produces, modifiers applied (shift gives capitals)
   std::string charactersIgnoringModifiers;  // the text of the bare key
@@ -18,7 +18,7 @@ struct KeyEvent {
 };
 
 // Key codes the windows react to by position rather than by text.
-inline constexpr std::uint16_t kKeyCodeDelete = 51;  // the backspace key
-inline constexpr std::uint16_t kKeyCodeEscape = 53;
+inline constexpr std::uint32_t kKeyCodeDelete = 51;  // the backspace key
+inline constexpr std::uint32_t kKeyCodeEscape = 53;
 
 }  // namespace tavelin::app
