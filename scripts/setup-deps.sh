@@ -13,6 +13,8 @@ packages=(
   # the Linux desktop layer
   libxcb1-dev libxcb-keysyms1-dev libxcb-ewmh-dev libxcb-icccm4-dev libxcb-randr0-dev libxcb-xtest0-dev
   libglib2.0-dev
+  # the application: Qt Widgets, its X11 platform plugin, the house font
+  qt6-base-dev qt6-base-dev-tools libgl-dev fonts-jetbrains-mono
   # tests and benchmarks
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   # end-to-end and desktop tests: a headless X server, a window manager, clients

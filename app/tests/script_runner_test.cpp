@@ -14,14 +14,11 @@
 #include "controllers/ScriptRunner.hpp"
 #include "fakes/FakeAppleScriptEngine.hpp"
 #include "fakes/ManualClock.hpp"
+#include "fakes/Outcomes.hpp"
 #include "platform/linux/posix/NoAppleScriptEngine.hpp"
 #include "platform/linux/posix/PosixProcesses.hpp"
 
 namespace tavelin::app {
-
-[[maybe_unused]] static void PrintTo(const RunOutcome& outcome, std::ostream* out) {
-  *out << (outcome.kind == RunOutcome::Kind::ran ? "ran" : "failed") << "(\"" << outcome.text << "\")";
-}
 
 namespace {
 
@@ -59,13 +56,7 @@ class ScriptRunnerTest : public ::testing::Test {
   // the main queue.
   template <typename Start>
   RunOutcome completed(Start start) {
-    std::vector<RunOutcome> outcomes;
-    start([&outcomes](RunOutcome outcome) { outcomes.push_back(std::move(outcome)); });
-    EXPECT_TRUE(outcomes.empty()) << "completed before the main queue ran";
-    clock.drain();
-    clock.drain();
-    EXPECT_EQ(outcomes.size(), 1u);
-    return outcomes.empty() ? RunOutcome::failed("<no completion>") : outcomes.front();
+    return testing::completedOnce(clock, std::move(start));
   }
 
   RunOutcome shell(std::optional<std::string> shellPath, const std::string& command) {

@@ -21,12 +21,9 @@
 #include "fakes/FakeProcesses.hpp"
 #include "fakes/LogRecorder.hpp"
 #include "fakes/ManualClock.hpp"
+#include "fakes/Outcomes.hpp"
 
 namespace tavelin::app {
-
-[[maybe_unused]] static void PrintTo(const RunOutcome& outcome, std::ostream* out) {
-  *out << (outcome.kind == RunOutcome::Kind::ran ? "ran" : "failed") << "(\"" << outcome.text << "\")";
-}
 
 namespace {
 

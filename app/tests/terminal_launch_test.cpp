@@ -13,14 +13,11 @@
 #include "controllers/terminal/TerminalLaunch.hpp"
 #include "fakes/FakeDesktop.hpp"
 #include "fakes/ManualClock.hpp"
+#include "fakes/Outcomes.hpp"
 #include "platform/linux/posix/PosixProcesses.hpp"
 #include "temp_dir.hpp"
 
 namespace tavelin::app {
-
-[[maybe_unused]] static void PrintTo(const RunOutcome& outcome, std::ostream* out) {
-  *out << (outcome.kind == RunOutcome::Kind::ran ? "ran" : "failed") << "(\"" << outcome.text << "\")";
-}
 
 namespace {
 
@@ -29,12 +26,7 @@ class TerminalLaunchTest : public ::testing::Test {
   // The completion must wait for the main queue, then come exactly once.
   template <typename Start>
   RunOutcome completed(Start start) {
-    std::vector<RunOutcome> outcomes;
-    start([&outcomes](RunOutcome outcome) { outcomes.push_back(std::move(outcome)); });
-    EXPECT_TRUE(outcomes.empty()) << "completed before the main queue ran";
-    clock.drain();
-    EXPECT_EQ(outcomes.size(), 1u);
-    return outcomes.empty() ? RunOutcome::failed("<no completion>") : outcomes.front();
+    return testing::completedOnce(clock, std::move(start));
   }
 
   testing::ManualClock clock;
