@@ -56,6 +56,8 @@ void Resolver::reset() {
 std::vector<KeySequence> Resolver::candidates() const {
   std::shared_lock guard(lock_);
   std::vector<KeySequence> reachable;
+  // An empty buffer reaches everything, which is also when the list is longest.
+  if (typed_.empty()) reachable.reserve(sequences_.size());
   for (const auto& sequence : sequences_) {
     if (sequence.keys.starts_with(typed_)) reachable.push_back(sequence);
   }
