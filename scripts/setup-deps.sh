@@ -12,6 +12,7 @@ packages=(
   rapidjson-dev libicu-dev
   # the Linux desktop layer
   libxcb1-dev libxcb-keysyms1-dev libxcb-ewmh-dev libxcb-icccm4-dev libxcb-randr0-dev libxcb-xtest0-dev
+  x11proto-dev  # the keysym names
   libglib2.0-dev
   # the application: Qt Widgets, its X11 platform plugin, the house font
   qt6-base-dev qt6-base-dev-tools libgl-dev fonts-jetbrains-mono
@@ -19,6 +20,8 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   # end-to-end and desktop tests: a headless X server, a window manager, clients
   xvfb xauth openbox xdotool xterm x11-utils x11-xserver-utils
+  # a system tray for the tray icon under a bare window manager
+  trayer
 )
 
 missing=()

@@ -11,7 +11,7 @@ dir=build
 flags=()
 if [[ ${1:-} == --sanitize ]]; then
   dir=build-asan
-  flags=(-DTAVELIN_SANITIZE=ON -DTAVELIN_BENCH=OFF)
+  flags=(-DTAVELIN_SANITIZE=ON -DTAVELIN_BENCH=OFF -DTAVELIN_E2E=OFF)
   export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
   export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 fi

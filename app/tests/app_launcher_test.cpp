@@ -110,3 +110,21 @@ TEST_F(AppLauncherTest, OpensByPathOrBundleIdAndSaysWhyNot) {
 
 }  // namespace
 }  // namespace tavelin::app
+
+namespace tavelin::app {
+namespace {
+
+// The typing window hands the focus back just before the action runs; the
+// desktop may still report the typing window in front. The application the
+// binding fired from is what counts.
+TEST_F(AppLauncherTest, ToggleGoesByTheApplicationTheBindingFiredFrom) {
+  desktop.activateApp(a);
+  desktop.activateApp(b);
+  desktop.frontmost = desktop.self;
+  EXPECT_EQ(launcher.toggle(b), std::nullopt);
+  EXPECT_EQ(a->activations, 1);
+  EXPECT_EQ(b->activations, 0);
+}
+
+}  // namespace
+}  // namespace tavelin::app

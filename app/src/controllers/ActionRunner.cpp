@@ -41,7 +41,7 @@ void ActionRunner::run(const KeyAction& action, RunningApplicationRef targetApp,
       if (const auto* open = std::get_if<AppAction::Open>(&a.action.value)) {
         runner.apps_.open(open->identifier, onAnswer);
       } else {
-        onAnswer(runner.apps_.toggle());
+        onAnswer(runner.apps_.toggle(target));
       }
     }
   };

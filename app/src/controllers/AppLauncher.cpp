@@ -47,8 +47,8 @@ void AppLauncher::open(const std::string& identifier, Completion completion) {
   });
 }
 
-std::optional<std::string> AppLauncher::toggle() {
-  const RunningApplicationRef front = workspace_.frontmostApplication();
+std::optional<std::string> AppLauncher::toggle(RunningApplicationRef front) {
+  if (!front) front = workspace_.frontmostApplication();
   const auto candidate = std::ranges::find_if(recent_, [&](const RunningApplicationRef& application) {
     return !application->isTerminated() && application != front;
   });

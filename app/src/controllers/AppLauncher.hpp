@@ -28,9 +28,12 @@ class AppLauncher {
   // on the main queue.
   void open(const std::string& identifier, Completion completion);
 
-  // Brings forward the most recent other application; the failure sentence
-  // when there is none or it refused.
-  std::optional<std::string> toggle();
+  // Brings forward the most recent application other than the one in front;
+  // the failure sentence when there is none or it refused. `front` is the
+  // application the user was in when the binding fired, when known: the
+  // typing window has only just handed the focus back to it, and the desktop
+  // may not say so yet.
+  std::optional<std::string> toggle(RunningApplicationRef front = nullptr);
 
   void appActivated(const RunningApplicationRef& application);
 
