@@ -193,5 +193,33 @@ quit_writes_stop_line() {
   [[ $(tail -n 1 "$log") == *"── Tavelin stopped ──" ]] || fail "the log does not end with the stop line"
 }
 
+# Not a test: timings for the record, as medians of 20 under Xvfb.
+measure() {
+  write_config 17 6144 "true"
+  local term; term=$(start_xterm termA 300)
+  local before; before=$(date +%s%N)
+  start_tavelin
+  echo "start-up to the hot keys registered: $(( ($(date +%s%N) - before) / 1000000 )) ms (including the poll)"
+  echo "resident memory after start-up: $(awk '/VmRSS/ {print $2, $3}' /proc/$tavelin_pid/status)"
+  local shows=() moves=()
+  for _ in $(seq 20); do
+    activate "$term"
+    xdotool windowmove --sync "$term" 300 200
+    local t0; t0=$(date +%s%N)
+    xdotool key alt+space
+    wait_for "the typing window" 5 tavelin_window_shown
+    shows+=($(( ($(date +%s%N) - t0) / 1000 )))
+    xdotool type --delay 0 w
+    t0=$(date +%s%N)
+    xdotool type --delay 0 h
+    moved() { read -r x _ _ _ < <(geometry "$term"); within "$x" 0 4; }
+    wait_for "the move" 5 moved
+    moves+=($(( ($(date +%s%N) - t0) / 1000 )))
+  done
+  median() { printf '%s\n' "$@" | sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
+  echo "chord to typing window mapped: median $(median "${shows[@]}") µs"
+  echo "last key of wh to the xterm's new geometry: median $(median "${moves[@]}") µs"
+}
+
 "$scenario"
 echo "e2e $scenario: passed"

@@ -76,17 +76,20 @@ inline TestApplications makeTestApplications() {
 
   writeFile(bin / "record",
             "#!/bin/sh\n"
-            "out='" + out + "'\n"
-            "printf '%s\\n' \"$@\" > \"$out/$$.tmp\"\n"
-            "echo \"$(readlink /proc/$$/fd/0) $(readlink /proc/$$/fd/1) $(readlink /proc/$$/fd/2)\" > \"$out/$$.streams\"\n"
-            "cut -d' ' -f4,6 /proc/$$/stat > \"$out/$$.process\"\n"
-            "mv \"$out/$$.tmp\" \"$out/$$.args\"\n"
-            "i=0\n"
-            "while [ ! -e \"$out/$$.release\" ] && [ $i -lt 1500 ]; do sleep 0.02; i=$((i+1)); done\n",
+            "out='" +
+                out +
+                "'\n"
+                "printf '%s\\n' \"$@\" > \"$out/$$.tmp\"\n"
+                "echo \"$(readlink /proc/$$/fd/0) $(readlink /proc/$$/fd/1) $(readlink /proc/$$/fd/2)\" > "
+                "\"$out/$$.streams\"\n"
+                "cut -d' ' -f4,6 /proc/$$/stat > \"$out/$$.process\"\n"
+                "mv \"$out/$$.tmp\" \"$out/$$.args\"\n"
+                "i=0\n"
+                "while [ ! -e \"$out/$$.release\" ] && [ $i -lt 1500 ]; do sleep 0.02; i=$((i+1)); done\n",
             true);
   writeFile(bin / "xdg-open",
-            "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" + out + "/xdg-open.tmp.'$$\nmv '" + out + "/xdg-open.tmp.'$$ '" + out +
-                "/xdg-open.'$$\n",
+            "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" + out + "/xdg-open.tmp.'$$\nmv '" + out + "/xdg-open.tmp.'$$ '" +
+                out + "/xdg-open.'$$\n",
             true);
 
   apps.alpha = (user / "tavelin-test-alpha.desktop").string();

@@ -7,12 +7,11 @@
 // else's reading.
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 #include <xcb/xcb.h>
 
 #include <algorithm>
 #include <chrono>
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -77,8 +76,8 @@ class X11DesktopTest : public ::testing::Test {
   // position, once the window manager manages it.
   Xterm xterm(const std::string& className, const std::string& geometry = "60x20+100+80") {
     Xterm started;
-    started.pid = session().spawn({"xterm", "-class", className, "-name", className + "-instance", "-geometry", geometry,
-                                 "-e", "sleep", "600"});
+    started.pid = session().spawn(
+        {"xterm", "-class", className, "-name", className + "-instance", "-geometry", geometry, "-e", "sleep", "600"});
     EXPECT_GT(started.pid, 0);
     const bool managed = XvfbSession::waitUntil(
         [&] {

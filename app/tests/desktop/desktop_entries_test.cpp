@@ -1,9 +1,9 @@
 #include <fcntl.h>
 #include <gio/gio.h>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <spawn.h>
 #include <sys/wait.h>
-#include <poll.h>
 #include <unistd.h>
 
 #include <cctype>
@@ -11,8 +11,8 @@
 #include <filesystem>
 #include <mutex>
 #include <optional>
-#include <thread>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "desktop/TestApplications.hpp"
@@ -34,8 +34,8 @@ class FakeFileManager {
   explicit FakeFileManager(const fs::path& folder) : address_("unix:path=" + (folder / "bus").string()) {
     fs::create_directories(folder);
     const std::string listen = "--address=" + address_;
-    std::vector<char*> argv{const_cast<char*>("dbus-daemon"), const_cast<char*>("--session"),
-                            const_cast<char*>("--nofork"), const_cast<char*>("--nopidfile"),
+    std::vector<char*> argv{const_cast<char*>("dbus-daemon"),  const_cast<char*>("--session"),
+                            const_cast<char*>("--nofork"),     const_cast<char*>("--nopidfile"),
                             const_cast<char*>(listen.c_str()), nullptr};
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -108,10 +108,10 @@ class FakeFileManager {
     if (bus != nullptr && node != nullptr &&
         g_dbus_connection_register_object(bus, "/org/freedesktop/FileManager1", node->interfaces[0], &table, this,
                                           nullptr, nullptr) != 0) {
-      GVariant* reply = g_dbus_connection_call_sync(
-          bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "RequestName",
-          g_variant_new("(su)", "org.freedesktop.FileManager1", 4u), nullptr, G_DBUS_CALL_FLAGS_NONE, 5000, nullptr,
-          nullptr);
+      GVariant* reply =
+          g_dbus_connection_call_sync(bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+                                      "RequestName", g_variant_new("(su)", "org.freedesktop.FileManager1", 4u), nullptr,
+                                      G_DBUS_CALL_FLAGS_NONE, 5000, nullptr, nullptr);
       owned = reply != nullptr;
       if (reply != nullptr) g_variant_unref(reply);
     }
@@ -159,7 +159,8 @@ TEST(DesktopEntriesCommandLine, FieldCodesGoAndArgumentsFollow) {
       {"prog %U", {"prog", "extra"}},
       {"prog --file=%f -n", {"prog", "--file=", "-n", "extra"}},
       {"prog 100%% %i %c %k", {"prog", "100%", "extra"}},
-      {"\"/opt/my app/bin\" --title \"a \\\"quoted\\\" word\"", {"/opt/my app/bin", "--title", "a \"quoted\" word", "extra"}},
+      {"\"/opt/my app/bin\" --title \"a \\\"quoted\\\" word\"",
+       {"/opt/my app/bin", "--title", "a \"quoted\" word", "extra"}},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(commandLine(c.exec, {"extra"}), c.argv) << c.exec;
@@ -182,9 +183,9 @@ TEST(DesktopEntriesMatching, ByStartupClassThenApplicationIdThenClassAsId) {
     std::optional<std::string> id;
   };
   const std::vector<Case> cases = {
-      {{"vendorterm", "VendorTerm", std::nullopt}, "vendor-term"},        // the StartupWMClass beats an id match
-      {{"term", "VENDORTERM", std::nullopt}, "vendor-term"},              // any case
-      {{"x", "Y", "ORG.EXAMPLE.EDITOR"}, "org.example.Editor"},           // the GTK application id
+      {{"vendorterm", "VendorTerm", std::nullopt}, "vendor-term"},               // the StartupWMClass beats an id match
+      {{"term", "VENDORTERM", std::nullopt}, "vendor-term"},                     // any case
+      {{"x", "Y", "ORG.EXAMPLE.EDITOR"}, "org.example.Editor"},                  // the GTK application id
       {{"org.example.editor", "Whatever", std::nullopt}, "org.example.Editor"},  // the instance as an id
       {{"nothing", "Nobody", std::nullopt}, std::nullopt},
       {{}, std::nullopt},
@@ -221,7 +222,8 @@ TEST_F(DesktopEntriesTest, FindsEntriesByIdIgnoringCase) {
 
 TEST_F(DesktopEntriesTest, ApplicationBundlesAreAppFoldersOrEntryFiles) {
   const fs::path root = apps.root / "bundles";
-  for (const char* folder : {"Editor.app", "Shouting.APP", "Folder", "entry.desktop"}) fs::create_directories(root / folder);
+  for (const char* folder : {"Editor.app", "Shouting.APP", "Folder", "entry.desktop"})
+    fs::create_directories(root / folder);
   std::ofstream(root / "plain.app") << "not a folder";
   const std::vector<std::pair<std::string, bool>> cases = {
       {(root / "Editor.app").string(), true},
@@ -276,7 +278,8 @@ TEST_F(DesktopEntriesTest, ALaunchThatCannotRunSaysWhy) {
 
   const auto unreadable = entries.launch((apps.root / "nothing.desktop").string(), {});
   ASSERT_FALSE(unreadable);
-  EXPECT_EQ(unreadable.error(), (apps.root / "nothing.desktop").string() + " is not an application entry that can be started.");
+  EXPECT_EQ(unreadable.error(),
+            (apps.root / "nothing.desktop").string() + " is not an application entry that can be started.");
 }
 
 TEST_F(DesktopEntriesTest, OpensURLsWithTheirHandlerAndRefusesOtherSystemsSettings) {
@@ -293,7 +296,8 @@ TEST_F(DesktopEntriesTest, OpensURLsWithTheirHandlerAndRefusesOtherSystemsSettin
   }));
   apps.release(*handler);
 
-  const auto refused = DesktopEntries::openURL("x-apple.systempreferences:com.apple.preference.security?Privacy_Accessibility");
+  const auto refused =
+      DesktopEntries::openURL("x-apple.systempreferences:com.apple.preference.security?Privacy_Accessibility");
   ASSERT_FALSE(refused);
   EXPECT_TRUE(refused.error().ends_with(".")) << refused.error();
 }

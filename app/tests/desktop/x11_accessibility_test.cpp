@@ -122,7 +122,8 @@ TEST_F(X11AccessibilityTest, TheFrameIsReadAndWrittenWithItsDecorations) {
   EXPECT_EQ(frameOf(window), decorated);
   EXPECT_EQ(decorated->x, 100) << "the geometry places the frame";
 
-  for (const PixelRect target : {PixelRect{300, 200, 700, 500}, PixelRect{0, 0, 400, 300}, PixelRect{40, 500, 900, 380}}) {
+  for (const PixelRect target :
+       {PixelRect{300, 200, 700, 500}, PixelRect{0, 0, 400, 300}, PixelRect{40, 500, 900, 380}}) {
     SCOPED_TRACE(::testing::Message() << target.x << "," << target.y << " " << target.width << "x" << target.height);
     moveTo(window, target);
     EXPECT_TRUE(XvfbSession::waitUntil([&] { return frameLandsOn(xterm.window, target); }));

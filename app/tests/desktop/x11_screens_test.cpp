@@ -52,13 +52,19 @@ TEST(X11ScreenGeometry, StrutsBiteOnlyOnTheMonitorsTheyReachInto) {
     PixelRect right;
   };
   const std::vector<Case> cases = {
-      {"a bottom dock under the left monitor", Strut{.bottom = 40, .bottomStartX = 0, .bottomEndX = 719},
-       {0, 0, 720, 860}, right},
+      {"a bottom dock under the left monitor",
+       Strut{.bottom = 40, .bottomStartX = 0, .bottomEndX = 719},
+       {0, 0, 720, 860},
+       right},
       {"a whole-edge top strut", fullEdgeStrut(0, 0, 30, 0, 1440, 900), {0, 30, 720, 870}, {720, 30, 720, 870}},
-      {"a right strut, measured from the root's right edge", Strut{.right = 50, .rightStartY = 0, .rightEndY = 899},
-       left, {720, 0, 670, 900}},
-      {"a left strut wider than the left monitor", Strut{.left = 800, .leftStartY = 0, .leftEndY = 899},
-       {720, 0, 0, 900}, {800, 0, 640, 900}},
+      {"a right strut, measured from the root's right edge",
+       Strut{.right = 50, .rightStartY = 0, .rightEndY = 899},
+       left,
+       {720, 0, 670, 900}},
+      {"a left strut wider than the left monitor",
+       Strut{.left = 800, .leftStartY = 0, .leftEndY = 899},
+       {720, 0, 0, 900},
+       {800, 0, 640, 900}},
       {"a span that misses the monitor", Strut{.top = 30, .topStartX = 800, .topEndX = 900}, left, {720, 30, 720, 870}},
   };
   for (const Case& c : cases) {

@@ -47,7 +47,7 @@ TEST_F(X11WorkspaceTest, OneHandlePerProcessNamedFromItsDesktopEntry) {
   };
   const std::vector<Case> cases = {
       {"TavelinAlpha", "tavelin-test-alpha", "Alpha Test"},  // by StartupWMClass
-      {"org.example.beta", "org.example.Beta", "Beta"},     // by its class as the entry id, any case
+      {"org.example.beta", "org.example.Beta", "Beta"},      // by its class as the entry id, any case
       {"Unlisted", std::nullopt, "Unlisted"},                // no entry: named by its class
   };
   for (const Case& c : cases) {

@@ -106,8 +106,8 @@ std::expected<int, std::string> spawnDetached(const std::vector<std::string>& ar
   args.push_back(nullptr);
   GPid pid = 0;
   GError* raw = nullptr;
-  const auto flags = static_cast<GSpawnFlags>(G_SPAWN_SEARCH_PATH | G_SPAWN_STDOUT_TO_DEV_NULL |
-                                              G_SPAWN_STDERR_TO_DEV_NULL);
+  const auto flags =
+      static_cast<GSpawnFlags>(G_SPAWN_SEARCH_PATH | G_SPAWN_STDOUT_TO_DEV_NULL | G_SPAWN_STDERR_TO_DEV_NULL);
   const bool started = g_spawn_async(workingDirectory, args.data(), nullptr, flags, newSession, nullptr, &pid, &raw);
   const GErrorPtr error{raw};
   if (!started) return std::unexpected(describe(error.get(), "The program could not be started"));
@@ -273,7 +273,8 @@ std::string DesktopEntries::displayName(const std::string& path) {
   }
   std::string_view file(path);
   while (file.size() > 1 && file.back() == '/') file.remove_suffix(1);
-  if (const auto slash = file.rfind('/'); slash != std::string_view::npos && file.size() > 1) file.remove_prefix(slash + 1);
+  if (const auto slash = file.rfind('/'); slash != std::string_view::npos && file.size() > 1)
+    file.remove_prefix(slash + 1);
   if (endsWithIgnoringCase(file, ".app") && file.size() > 4) return std::string(file.substr(0, file.size() - 4));
   return stripSuffix(file, ".desktop");
 }
@@ -304,10 +305,10 @@ std::expected<void, std::string> DesktopEntries::revealInFileManager(const std::
     error.reset(raw);
     raw = nullptr;
     if (bus) {
-      GVariant* reply = g_dbus_connection_call_sync(
-          bus.get(), "org.freedesktop.FileManager1", "/org/freedesktop/FileManager1", "org.freedesktop.FileManager1",
-          "ShowItems", g_variant_new("(^ass)", uriList.data(), ""), nullptr, G_DBUS_CALL_FLAGS_NONE, 10000, nullptr,
-          &raw);
+      GVariant* reply = g_dbus_connection_call_sync(bus.get(), "org.freedesktop.FileManager1",
+                                                    "/org/freedesktop/FileManager1", "org.freedesktop.FileManager1",
+                                                    "ShowItems", g_variant_new("(^ass)", uriList.data(), ""), nullptr,
+                                                    G_DBUS_CALL_FLAGS_NONE, 10000, nullptr, &raw);
       error.reset(raw);
       g_dbus_connection_close_sync(bus.get(), nullptr, nullptr);
       if (reply != nullptr) {
@@ -343,9 +344,9 @@ std::expected<void, std::string> DesktopEntries::openURL(const std::string& url)
   if (GDesktopAppInfo* desktop = asDesktopAppInfo(handler.get())) {
     const int devnull = ::open("/dev/null", O_RDWR | O_CLOEXEC);
     GList uris{const_cast<char*>(url.c_str()), nullptr, nullptr};
-    const bool launched = g_desktop_app_info_launch_uris_as_manager_with_fds(
-        desktop, &uris, nullptr, G_SPAWN_SEARCH_PATH, newSession, nullptr, nullptr, nullptr, devnull, devnull, devnull,
-        &raw);
+    const bool launched =
+        g_desktop_app_info_launch_uris_as_manager_with_fds(desktop, &uris, nullptr, G_SPAWN_SEARCH_PATH, newSession,
+                                                           nullptr, nullptr, nullptr, devnull, devnull, devnull, &raw);
     error.reset(raw);
     if (devnull >= 0) ::close(devnull);
     if (launched) return {};

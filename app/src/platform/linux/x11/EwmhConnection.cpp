@@ -210,9 +210,10 @@ std::optional<Strut> EwmhConnection::strut(xcb_window_t window) {
   const bool hasPartial = xcb_ewmh_get_wm_strut_partial_reply(&ewmh_, partialCookie, &partial, &partialError) != 0;
   const bool hasWhole = xcb_ewmh_get_wm_strut_reply(&ewmh_, wholeCookie, &whole, &wholeError) != 0;
   if (hasPartial) {
-    return Strut{partial.left,         partial.right,       partial.top,          partial.bottom,
-                 partial.left_start_y, partial.left_end_y,  partial.right_start_y, partial.right_end_y,
-                 partial.top_start_x,  partial.top_end_x,   partial.bottom_start_x, partial.bottom_end_x};
+    return Strut{partial.left,          partial.right,          partial.top,
+                 partial.bottom,        partial.left_start_y,   partial.left_end_y,
+                 partial.right_start_y, partial.right_end_y,    partial.top_start_x,
+                 partial.top_end_x,     partial.bottom_start_x, partial.bottom_end_x};
   }
   if (!hasWhole) return std::nullopt;
   const PixelRect rootRect = rootArea();
@@ -231,8 +232,8 @@ std::optional<PixelRect> EwmhConnection::workarea() {
   std::optional<PixelRect> result;
   if (desktop < areas.workarea_len) {
     const xcb_ewmh_geometry_t& g = areas.workarea[desktop];
-    result = PixelRect{static_cast<int>(g.x), static_cast<int>(g.y), static_cast<int>(g.width),
-                       static_cast<int>(g.height)};
+    result =
+        PixelRect{static_cast<int>(g.x), static_cast<int>(g.y), static_cast<int>(g.width), static_cast<int>(g.height)};
   }
   xcb_ewmh_get_workarea_reply_wipe(&areas);
   return result;

@@ -31,7 +31,8 @@ std::vector<Monitor> primaryFirst(std::vector<Monitor> monitors) {
 std::optional<PixelRect> intersection(const PixelRect& a, const PixelRect& b) {
   const long long left = std::max<long long>(a.x, b.x);
   const long long top = std::max<long long>(a.y, b.y);
-  const long long right = std::min<long long>(static_cast<long long>(a.x) + a.width, static_cast<long long>(b.x) + b.width);
+  const long long right =
+      std::min<long long>(static_cast<long long>(a.x) + a.width, static_cast<long long>(b.x) + b.width);
   const long long bottom =
       std::min<long long>(static_cast<long long>(a.y) + a.height, static_cast<long long>(b.y) + b.height);
   if (right <= left || bottom <= top) return std::nullopt;
@@ -47,7 +48,8 @@ PixelRect visibleArea(const PixelRect& monitor, const std::vector<Strut>& struts
   for (const Strut& s : struts) {
     const long long rightEdge = static_cast<long long>(rootWidth) - s.right;
     const long long bottomEdge = static_cast<long long>(rootHeight) - s.bottom;
-    if (s.left > 0 && s.left > x && spans(s.leftStartY, s.leftEndY, y, height)) minX = std::max<long long>(minX, s.left);
+    if (s.left > 0 && s.left > x && spans(s.leftStartY, s.leftEndY, y, height))
+      minX = std::max<long long>(minX, s.left);
     if (s.right > 0 && rightEdge < x + width && spans(s.rightStartY, s.rightEndY, y, height))
       maxX = std::min(maxX, rightEdge);
     if (s.top > 0 && s.top > y && spans(s.topStartX, s.topEndX, x, width)) minY = std::max<long long>(minY, s.top);

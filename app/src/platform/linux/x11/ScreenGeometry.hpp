@@ -43,8 +43,8 @@ struct Strut {
 };
 
 // A strut from the older _NET_WM_STRUT, which covers each edge whole.
-Strut fullEdgeStrut(std::uint32_t left, std::uint32_t right, std::uint32_t top, std::uint32_t bottom,
-                    int rootWidth, int rootHeight);
+Strut fullEdgeStrut(std::uint32_t left, std::uint32_t right, std::uint32_t top, std::uint32_t bottom, int rootWidth,
+                    int rootHeight);
 
 // The primary monitor first, the others in the order given. When none says it
 // is primary, the first one is.

@@ -34,7 +34,9 @@ std::optional<xcb_window_t> X11Accessibility::windowOf(const ElementRef& element
   return window->window;
 }
 
-ElementRef X11Accessibility::windowElement(xcb_window_t window) const { return std::make_shared<WindowElement>(window); }
+ElementRef X11Accessibility::windowElement(xcb_window_t window) const {
+  return std::make_shared<WindowElement>(window);
+}
 
 bool X11Accessibility::isProcessTrusted(bool) { return windows_->ewmh().connected(); }
 
@@ -90,11 +92,10 @@ std::optional<std::string> X11Accessibility::subrole(const ElementRef& element) 
         type == a._NET_WM_WINDOW_TYPE_MENU) {
       return "AXFloatingWindow";
     }
-    for (const xcb_atom_t other : {a._NET_WM_WINDOW_TYPE_DESKTOP, a._NET_WM_WINDOW_TYPE_DOCK,
-                                   a._NET_WM_WINDOW_TYPE_SPLASH, a._NET_WM_WINDOW_TYPE_DROPDOWN_MENU,
-                                   a._NET_WM_WINDOW_TYPE_POPUP_MENU, a._NET_WM_WINDOW_TYPE_TOOLTIP,
-                                   a._NET_WM_WINDOW_TYPE_NOTIFICATION, a._NET_WM_WINDOW_TYPE_COMBO,
-                                   a._NET_WM_WINDOW_TYPE_DND}) {
+    for (const xcb_atom_t other :
+         {a._NET_WM_WINDOW_TYPE_DESKTOP, a._NET_WM_WINDOW_TYPE_DOCK, a._NET_WM_WINDOW_TYPE_SPLASH,
+          a._NET_WM_WINDOW_TYPE_DROPDOWN_MENU, a._NET_WM_WINDOW_TYPE_POPUP_MENU, a._NET_WM_WINDOW_TYPE_TOOLTIP,
+          a._NET_WM_WINDOW_TYPE_NOTIFICATION, a._NET_WM_WINDOW_TYPE_COMBO, a._NET_WM_WINDOW_TYPE_DND}) {
       if (type == other) return "AXUnknown";
     }
   }
@@ -144,9 +145,10 @@ void X11Accessibility::setPosition(const ElementRef& window, Point position) {
   // With north-west gravity the window manager reads x, y as the outer
   // corner of the frame, which is what a position here names.
   const PixelPoint corner = fromPrimaryTopLeft(position, primaryArea());
-  ewmh.requestMoveResize(*id, static_cast<xcb_ewmh_moveresize_window_opt_flags_t>(XCB_EWMH_MOVERESIZE_WINDOW_X |
-                                                                                  XCB_EWMH_MOVERESIZE_WINDOW_Y),
-                         {corner.x, corner.y, 1, 1});
+  ewmh.requestMoveResize(
+      *id,
+      static_cast<xcb_ewmh_moveresize_window_opt_flags_t>(XCB_EWMH_MOVERESIZE_WINDOW_X | XCB_EWMH_MOVERESIZE_WINDOW_Y),
+      {corner.x, corner.y, 1, 1});
   ewmh.sync();
 }
 
@@ -159,8 +161,9 @@ void X11Accessibility::setSize(const ElementRef& window, Size size) {
   const xcb_ewmh_get_extents_reply_t e = ewmh.frameExtents(*id);
   const int width = wholePixels(size.width) - static_cast<int>(std::min<std::uint32_t>(e.left + e.right, 0xffff));
   const int height = wholePixels(size.height) - static_cast<int>(std::min<std::uint32_t>(e.top + e.bottom, 0xffff));
-  ewmh.requestMoveResize(*id, static_cast<xcb_ewmh_moveresize_window_opt_flags_t>(
-                                  XCB_EWMH_MOVERESIZE_WINDOW_WIDTH | XCB_EWMH_MOVERESIZE_WINDOW_HEIGHT),
+  ewmh.requestMoveResize(*id,
+                         static_cast<xcb_ewmh_moveresize_window_opt_flags_t>(XCB_EWMH_MOVERESIZE_WINDOW_WIDTH |
+                                                                             XCB_EWMH_MOVERESIZE_WINDOW_HEIGHT),
                          {0, 0, std::max(width, 1), std::max(height, 1)});
   ewmh.sync();
 }

@@ -24,8 +24,8 @@ class X11Accessibility final : public Accessibility {
   bool isProcessTrusted(bool prompt) override;
   ElementRef applicationElement(int processIdentifier) override;
 
-  ElementRef focusedWindow(const ElementRef& application) override;  // the active window, if the process's
-  ElementRef mainWindow(const ElementRef& application) override;     // its topmost window
+  ElementRef focusedWindow(const ElementRef& application) override;         // the active window, if the process's
+  ElementRef mainWindow(const ElementRef& application) override;            // its topmost window
   std::vector<ElementRef> windows(const ElementRef& application) override;  // topmost first
   std::optional<std::string> role(const ElementRef& element) override;
   std::optional<std::string> subrole(const ElementRef& element) override;

@@ -41,8 +41,8 @@ X11Workspace::X11Workspace(xcb_connection_t* connection, int screenNumber)
   // The mask is per client: keep whatever this connection already selects on
   // the root (Qt selects its own events there).
   xcb_generic_error_t* error = nullptr;
-  xcb_get_window_attributes_reply_t* attributes = xcb_get_window_attributes_reply(
-      connection, xcb_get_window_attributes(connection, ewmh.root()), &error);
+  xcb_get_window_attributes_reply_t* attributes =
+      xcb_get_window_attributes_reply(connection, xcb_get_window_attributes(connection, ewmh.root()), &error);
   const std::uint32_t mask =
       (attributes != nullptr ? attributes->your_event_mask : 0u) | XCB_EVENT_MASK_PROPERTY_CHANGE;
   std::free(attributes);
@@ -177,7 +177,8 @@ std::vector<RunningApplicationRef> X11Workspace::runningApplications(const std::
   }
   // Forget the processes whose windows are all gone (one started moments ago
   // has none yet and stays).
-  std::erase_if(registry_, [&](const auto& entry) { return entry.second->refresh(windowsByPid.contains(entry.first)); });
+  std::erase_if(registry_,
+                [&](const auto& entry) { return entry.second->refresh(windowsByPid.contains(entry.first)); });
   for (const auto& [pid, application] : registry_) {
     if (!windowsByPid.contains(pid)) order.push_back(pid);
   }
@@ -212,7 +213,8 @@ void X11Workspace::revealInFileManager(const std::vector<std::string>& paths) {
 }
 
 void X11Workspace::openURL(const std::string& url) {
-  if (const auto opened = DesktopEntries::openURL(url); !opened) Log::info("Did not open " + url + ": " + opened.error());
+  if (const auto opened = DesktopEntries::openURL(url); !opened)
+    Log::info("Did not open " + url + ": " + opened.error());
 }
 
 }  // namespace tavelin::app
