@@ -123,6 +123,21 @@ TEST_F(X11WorkspaceTest, ActivateBringsTheApplicationForwardUntilItIsGone) {
   EXPECT_TRUE(workspace->runningApplications("tavelin-test-alpha").empty());
 }
 
+TEST_F(X11WorkspaceTest, ActivateSelfUsesTheHookElseOurTopmostWindow) {
+  const Xterm alpha = xterm("TavelinAlpha");
+  const xcb_window_t ours = ownWindow(WindowSpec({700, 100, 300, 200}));
+  activate(alpha.window);
+  workspace->activateSelf();
+  EXPECT_TRUE(XvfbSession::waitUntil([&] { return activeWindow() == ours; }));
+
+  activate(alpha.window);
+  int hooked = 0;
+  workspace->setActivateSelf([&] { ++hooked; });
+  workspace->activateSelf();
+  EXPECT_EQ(hooked, 1);
+  EXPECT_EQ(activeWindow(), alpha.window);
+}
+
 TEST_F(X11WorkspaceTest, OpeningActivatesTheRunningCopyOrLaunchesANewOne) {
   const Xterm alpha = xterm("TavelinAlpha");
   const Xterm beta = xterm("org.example.beta", "60x20+600+300");

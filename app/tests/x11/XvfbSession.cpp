@@ -64,17 +64,29 @@ void XvfbSession::pause() { std::this_thread::sleep_for(std::chrono::millisecond
 XvfbSession::XvfbSession() : XvfbSession(Options{}) {}
 
 XvfbSession::XvfbSession(Options options) {
-  if (!startServer(options)) return;
-  ::setenv("DISPLAY", display_.c_str(), 1);
-  if (options.windowManager && !startWindowManager()) return;
+  // Servers started side by side by parallel tests can race for a display,
+  // and the loser's window manager then fails: start over a few times.
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    reason_.clear();
+    if (startServer(options)) {
+      ::setenv("DISPLAY", display_.c_str(), 1);
+      if (!options.windowManager || startWindowManager()) return;
+    }
+    tearDown();
+  }
 }
 
-XvfbSession::~XvfbSession() {
+XvfbSession::~XvfbSession() { tearDown(); }
+
+void XvfbSession::tearDown() {
   for (auto it = clients_.rbegin(); it != clients_.rend(); ++it) stop(*it);
+  clients_.clear();
   stop(server_);
+  server_ = -1;
   if (!configDir_.empty()) {
     std::error_code ignored;
     std::filesystem::remove_all(configDir_, ignored);
+    configDir_.clear();
   }
 }
 
@@ -145,7 +157,7 @@ bool XvfbSession::startWindowManager() {
       [&] {
     auto out = run({"xprop", "-root", "_NET_SUPPORTING_WM_CHECK"});
     return out && out->find("window id") != std::string::npos;
-  }, std::chrono::seconds(20));
+  }, std::chrono::seconds(10));
   if (!ready) reason_ = "openbox did not start managing the display";
   return ready;
 }

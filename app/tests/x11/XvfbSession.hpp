@@ -48,6 +48,7 @@ class XvfbSession {
 
  private:
   static void pause();
+  void tearDown();
   bool startServer(const Options& options);
   bool startWindowManager();
 

@@ -44,8 +44,8 @@ void X11RunningApplication::setIdentity(Identity identity) {
 
 bool X11RunningApplication::processAlive() const {
   if (startTime_) return processStartTime(pid_) == startTime_;
-  // Without /proc (or a process of another namespace), the signal test: a
-  // process we may not signal exists all the same.
+  // Without /proc, the signal test: a process we may not signal exists all
+  // the same.
   return ::kill(pid_, 0) == 0 || errno == EPERM;
 }
 
