@@ -1,7 +1,8 @@
 #include "controllers/AppLauncher.hpp"
 
+#include "platform/Environment.hpp"
+
 #include <algorithm>
-#include <cstdlib>
 
 namespace tavelin::app {
 
@@ -9,10 +10,7 @@ AppLauncher::AppLauncher(Workspace& workspace, MainQueue& main, HomeFolder home)
     : workspace_(workspace), main_(main), home_(std::move(home)) {}
 
 AppLauncher::HomeFolder AppLauncher::environmentHome() {
-  return [] {
-    const char* home = std::getenv("HOME");
-    return std::string(home != nullptr ? home : "");
-  };
+  return [environment = processEnvironment()] { return environment("HOME").value_or(""); };
 }
 
 void AppLauncher::observeActivations() {

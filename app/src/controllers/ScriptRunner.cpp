@@ -52,13 +52,7 @@ RunOutcome appleScriptOutcome(const AppleScriptResult& result) {
   return RunOutcome::failed(std::move(text));
 }
 
-ScriptRunner::Environment ScriptRunner::processEnvironment() {
-  return [](const std::string& name) -> std::optional<std::string> {
-    const char* value = std::getenv(name.c_str());
-    if (value == nullptr) return std::nullopt;
-    return std::string(value);
-  };
-}
+ScriptRunner::Environment ScriptRunner::processEnvironment() { return app::processEnvironment(); }
 
 ScriptRunner::ScriptRunner(MainQueue& main, Processes& processes, AppleScriptEngine& appleScript,
                            Environment environment)

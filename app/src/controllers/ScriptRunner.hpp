@@ -7,6 +7,7 @@
 
 #include "controllers/RunOutcome.hpp"
 #include "platform/AppleScriptEngine.hpp"
+#include "platform/Environment.hpp"
 #include "platform/MainQueue.hpp"
 #include "platform/Processes.hpp"
 
@@ -25,7 +26,7 @@ RunOutcome appleScriptOutcome(const AppleScriptResult& result);
 class ScriptRunner {
  public:
   // Reads one variable of the environment the shell is chosen from.
-  using Environment = std::function<std::optional<std::string>(const std::string& name)>;
+  using Environment = app::Environment;
 
   // This process's own environment.
   static Environment processEnvironment();

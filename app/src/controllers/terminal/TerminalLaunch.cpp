@@ -1,5 +1,7 @@
 #include "controllers/terminal/TerminalLaunch.hpp"
 
+#include "platform/Environment.hpp"
+
 #include <unistd.h>
 
 #include <tavelin/text.hpp>
@@ -22,11 +24,7 @@ std::string_view lastPathComponent(std::string_view path) {
 
 TerminalLaunch::System TerminalLaunch::System::current() {
   return {
-      .environment = [](const std::string& name) -> std::optional<std::string> {
-        const char* value = std::getenv(name.c_str());
-        if (value == nullptr) return std::nullopt;
-        return std::string(value);
-      },
+      .environment = processEnvironment(),
       .isExecutableFile =
           [](const std::string& path) {
             std::error_code ignored;

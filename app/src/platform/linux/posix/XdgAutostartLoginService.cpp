@@ -159,11 +159,7 @@ std::string autostartEntryText(const std::string& executable) {
 }
 
 XdgAutostartLoginService::Environment XdgAutostartLoginService::processEnvironment() {
-  return [](const std::string& name) -> std::optional<std::string> {
-    const char* value = std::getenv(name.c_str());
-    if (value == nullptr) return std::nullopt;
-    return std::string(value);
-  };
+  return app::processEnvironment();
 }
 
 XdgAutostartLoginService::XdgAutostartLoginService(std::string bundleIdentifier, std::string executable,

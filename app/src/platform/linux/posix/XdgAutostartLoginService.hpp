@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/Environment.hpp"
 #include "platform/LoginService.hpp"
 
 namespace tavelin::app {
@@ -19,7 +20,7 @@ namespace tavelin::app {
 class XdgAutostartLoginService final : public LoginService {
  public:
   // Reads one variable of the environment.
-  using Environment = std::function<std::optional<std::string>(const std::string& name)>;
+  using Environment = app::Environment;
   static Environment processEnvironment();
 
   XdgAutostartLoginService(std::string bundleIdentifier, std::string executable,
