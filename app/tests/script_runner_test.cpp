@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -117,6 +118,29 @@ TEST_F(ScriptRunnerTest, WithoutAShellAsksForZsh) {
               (std::vector<RecordingProcesses::Call>{{"/bin/zsh", {"-c", "echo hi"}}}));
     EXPECT_EQ(outcome, haveZsh ? RunOutcome::ran("hi") : RunOutcome::failed(missingZsh));
   }
+}
+
+// A process started without SHELL (by a service manager, an autostart entry)
+// still runs commands: the real environment answers with the user's login
+// shell from the user database instead of a shell that may not be installed.
+TEST_F(ScriptRunnerTest, TheRealEnvironmentFallsBackToTheUsersLoginShell) {
+  const char* saved = std::getenv("SHELL");
+  const std::optional<std::string> restore = saved ? std::optional<std::string>(saved) : std::nullopt;
+  const auto expected = userDatabaseShell();
+  ASSERT_TRUE(expected.has_value()) << "this user has no login shell recorded";
+  for (const char* value : {static_cast<const char*>(nullptr), ""}) {
+    SCOPED_TRACE(value ? "SHELL empty" : "SHELL unset");
+    if (value) ::setenv("SHELL", value, 1); else ::unsetenv("SHELL");
+    EXPECT_EQ(processEnvironment()("SHELL"), expected);
+    processes.calls.clear();
+    ScriptRunner runner(clock, processes, engine, ScriptRunner::processEnvironment());
+    EXPECT_EQ(completed([&](auto done) { runner.runShell("echo hi", done); }), RunOutcome::ran("hi"));
+    ASSERT_EQ(processes.calls.size(), 1u);
+    EXPECT_EQ(processes.calls.front().executable, *expected);
+  }
+  ::setenv("SHELL", "/bin/sh", 1);
+  EXPECT_EQ(processEnvironment()("SHELL"), "/bin/sh");
+  if (restore) ::setenv("SHELL", restore->c_str(), 1); else ::unsetenv("SHELL");
 }
 
 TEST_F(ScriptRunnerTest, HandsTheShellExactlyDashCAndTheCommand) {
