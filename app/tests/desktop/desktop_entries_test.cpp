@@ -9,6 +9,7 @@
 #include <cctype>
 #include <csignal>
 #include <filesystem>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -218,6 +219,13 @@ TEST_F(DesktopEntriesTest, FindsEntriesByIdIgnoringCase) {
   EXPECT_EQ(*alpha, (DesktopEntry{"tavelin-test-alpha", apps.alpha, "Alpha Test", "TavelinAlpha"}));
   EXPECT_EQ(entries.entryAt(apps.gammaUser)->id, "vendor-gamma");
   EXPECT_EQ(entries.installedCopies("VENDOR-gamma"), (std::vector<std::string>{apps.gammaUser, apps.gammaSystem}));
+  // Both copies start xterm from PATH: one installation, at xterm's real path.
+  const std::unique_ptr<char, decltype(&g_free)> xterm{g_find_program_in_path("xterm"), g_free};
+  ASSERT_TRUE(xterm);
+  EXPECT_EQ(entries.installedPrograms("vendor-gamma"), (std::vector<std::string>{fs::canonical(xterm.get()).string()}));
+  EXPECT_EQ(entries.installedPrograms("tavelin-test-recorder"),
+            (std::vector<std::string>{fs::canonical(apps.root / "bin" / "record").string()}));
+  EXPECT_TRUE(entries.installedPrograms("tavelin-test-uninstalled").empty());
 }
 
 TEST_F(DesktopEntriesTest, ApplicationBundlesAreAppFoldersOrEntryFiles) {

@@ -106,7 +106,10 @@ bool XvfbSession::startServer(const Options& options) {
     posix_spawn_file_actions_adddup2(&actions, devnull, 1);
     posix_spawn_file_actions_adddup2(&actions, devnull, 2);
     posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 3);
-    std::vector<std::string> argv = {"Xvfb", "-displayfd", "3", "-screen", "0", screen, "-nolisten", "tcp"};
+    // -noreset: the server would otherwise reset when its last client leaves,
+    // failing a connection that arrives during the reset.
+    std::vector<std::string> argv = {"Xvfb",     "-displayfd", "3",   "-screen", "0", screen,
+                                     "-nolisten", "tcp",        "-noreset"};
     std::vector<char*> args;
     for (auto& a : argv) args.push_back(a.data());
     args.push_back(nullptr);

@@ -231,6 +231,22 @@ std::vector<std::string> DesktopEntries::installedCopies(std::string_view id) co
   return copies;
 }
 
+std::vector<std::string> DesktopEntries::installedPrograms(std::string_view id) const {
+  std::vector<std::string> programs;
+  for (const std::string& copy : installedCopies(id)) {
+    const GObjectPtr<GDesktopAppInfo> info = loadEntry(copy);
+    const char* executable = info ? g_app_info_get_executable(reinterpret_cast<GAppInfo*>(info.get())) : nullptr;
+    if (executable == nullptr || *executable == '\0') continue;
+    const GString found{g_find_program_in_path(executable)};
+    if (!found) continue;
+    std::error_code error;
+    const fs::path real = fs::canonical(found.get(), error);
+    if (error) continue;
+    if (std::ranges::find(programs, real.string()) == programs.end()) programs.push_back(real.string());
+  }
+  return programs;
+}
+
 std::optional<DesktopEntry> DesktopEntries::entryAt(const std::string& path) const {
   const GObjectPtr<GDesktopAppInfo> info = loadEntry(path);
   if (!info) return std::nullopt;

@@ -37,6 +37,11 @@ class DesktopEntries {
   std::optional<DesktopEntry> find(std::string_view id) const;
   // Every installed file with this id, the one in force first.
   std::vector<std::string> installedCopies(std::string_view id) const;
+  // The programs those copies run, resolved through PATH and to their real
+  // paths, each once, in the same order. A copy is where its program is: two
+  // entries that start the same executable are one installation, and an
+  // entry whose program is missing installs nothing.
+  std::vector<std::string> installedPrograms(std::string_view id) const;
   std::optional<DesktopEntry> entryAt(const std::string& path) const;
   std::optional<DesktopEntry> match(const WindowIdentity& window) const;
 

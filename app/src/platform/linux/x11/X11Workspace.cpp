@@ -118,8 +118,11 @@ std::optional<std::string> X11Workspace::urlForApplication(const std::string& bu
   return entry->path;
 }
 
+// An installation here is the program its entries start, which is what the
+// bundle's path names for the running copy; comparing entry files with an
+// executable would find "another copy" in every installed Tavelin.
 std::vector<std::string> X11Workspace::urlsForApplications(const std::string& bundleId) const {
-  return entries_.installedCopies(bundleId);
+  return entries_.installedPrograms(bundleId);
 }
 
 bool X11Workspace::isApplicationBundle(const std::string& path) const {
