@@ -56,10 +56,19 @@ class ManualClock final : public MainQueue {
   // time, at most `timeout`) until some task is queued.
   bool waitForTask(std::chrono::milliseconds timeout) {
     std::unique_lock guard(tasks_->lock);
-    return tasks_->queued.wait_for(guard, timeout, [&] { return !tasks_->entries.empty(); });
+    return waitForMoreThan(0, timeout, guard);
+  }
+  // The same, for a task beyond the `count` already queued (timers among them).
+  bool waitForMoreThan(std::size_t count, std::chrono::milliseconds timeout) {
+    std::unique_lock guard(tasks_->lock);
+    return waitForMoreThan(count, timeout, guard);
   }
 
  private:
+  bool waitForMoreThan(std::size_t count, std::chrono::milliseconds timeout, std::unique_lock<std::mutex>& guard) {
+    return tasks_->queued.wait_for(guard, timeout, [&] { return tasks_->entries.size() > count; });
+  }
+
   using Key = std::pair<double, std::uint64_t>;
 
   struct Tasks {
