@@ -10,6 +10,7 @@
 #include <memory>
 #include <set>
 #include <system_error>
+#include <utility>
 
 namespace tavelin::app {
 namespace {
@@ -210,8 +211,12 @@ std::optional<DesktopEntry> DesktopEntries::find(std::string_view id) const {
   return std::nullopt;
 }
 
-std::vector<std::string> DesktopEntries::installedCopies(std::string_view id) const {
-  std::vector<std::string> copies;
+namespace {
+
+// Every installed entry file with this id that GIO will load, the one in
+// force first, each file once however many links lead to it.
+std::vector<std::pair<std::string, GObjectPtr<GDesktopAppInfo>>> loadedCopies(std::string_view id) {
+  std::vector<std::pair<std::string, GObjectPtr<GDesktopAppInfo>>> copies;
   std::set<fs::path> seen;
   for (const fs::path& folder : applicationFolders()) {
     std::error_code error;
@@ -225,17 +230,25 @@ std::vector<std::string> DesktopEntries::installedCopies(std::string_view id) co
     std::ranges::sort(found);
     for (const fs::path& file : found) {
       const fs::path canonical = fs::weakly_canonical(file, error);
-      if (seen.insert(error ? file : canonical).second && loadEntry(file.string())) copies.push_back(file.string());
+      if (!seen.insert(error ? file : canonical).second) continue;
+      if (auto info = loadEntry(file.string())) copies.emplace_back(file.string(), std::move(info));
     }
   }
   return copies;
 }
 
+}  // namespace
+
+std::vector<std::string> DesktopEntries::installedCopies(std::string_view id) const {
+  std::vector<std::string> copies;
+  for (auto& [path, info] : loadedCopies(id)) copies.push_back(std::move(path));
+  return copies;
+}
+
 std::vector<std::string> DesktopEntries::installedPrograms(std::string_view id) const {
   std::vector<std::string> programs;
-  for (const std::string& copy : installedCopies(id)) {
-    const GObjectPtr<GDesktopAppInfo> info = loadEntry(copy);
-    const char* executable = info ? g_app_info_get_executable(reinterpret_cast<GAppInfo*>(info.get())) : nullptr;
+  for (const auto& [path, info] : loadedCopies(id)) {
+    const char* executable = g_app_info_get_executable(reinterpret_cast<GAppInfo*>(info.get()));
     if (executable == nullptr || *executable == '\0') continue;
     const GString found{g_find_program_in_path(executable)};
     if (!found) continue;
